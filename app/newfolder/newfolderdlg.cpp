@@ -1,0 +1,8 @@
+#include "newfolderdlg.h"
+
+TNewFolderDlg::TNewFolderDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("NewFolderDlg"));
+    setWindowTitle(QStringLiteral("New Folder"));
+}

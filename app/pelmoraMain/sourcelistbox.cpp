@@ -1,0 +1,7 @@
+#include "sourcelistbox.h"
+
+SourceListBox::SourceListBox(QWidget *parent)
+    : SortedListBox(parent)
+{
+    setSelectionMode(ExtendedSelection);
+}

@@ -1,0 +1,6 @@
+#include "themefilelistbox.h"
+
+ThemeFileListBox::ThemeFileListBox(QWidget *parent)
+    : SortedListBox(parent)
+{
+}

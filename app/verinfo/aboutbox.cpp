@@ -1,0 +1,8 @@
+#include "aboutbox.h"
+
+TAboutBox::TAboutBox(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("バージョン情報"));
+}
