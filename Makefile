@@ -43,6 +43,11 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+bench: setup
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 build-bench/bench/pelmora_bench $(CASES)
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 

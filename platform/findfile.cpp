@@ -82,7 +82,7 @@ bool FindFile::next(Reader &reader, DirEntry &entry)
     const int dirFd = ::dirfd(reader.dir);
     while (const dirent *d = ::readdir(reader.dir)) {
         const QByteArray name(d->d_name);
-        std::uint32_t attributes = name.startsWith('.') ? FileAttr::Hidden : 0;
+        std::uint32_t attributes = name.startsWith('.') ? std::uint32_t(FileAttr::Hidden) : 0u;
         if (attributes & reader.exclusion)
             continue;
         if (!matches(name, reader.pattern))
