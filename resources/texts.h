@@ -37,4 +37,7 @@ inline constexpr char HintMoveBase[] = "ベースフォルダを移動します"
 // Folder chooser
 inline constexpr char ChooseFolderCaption[] = "ディレクトリの選択";
 
+// Theme folder names: a name that would leave the base folder
+inline constexpr char NameNotUsableSuffix[] = " はフォルダ名に使えません。";
+
 } // namespace Texts
