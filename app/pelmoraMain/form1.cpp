@@ -154,6 +154,12 @@ void TForm1::wireHandlers()
     connect(B1, &QAction::triggered, this, &TForm1::B1Click);
     connect(ListBox2, &QAbstractItemView::doubleClicked, this, &TForm1::ListBox2DblClick);
     connect(ListBox3, &QAbstractItemView::doubleClicked, this, &TForm1::ListBox3DblClick);
+    connect(ListBox2, &ThemeFileListBox::dragOver, this, [this](QObject *source, bool &accept) {
+        accept = ListBox2DragOver(source);
+    });
+    // Add runs once the drop has finished: its copies and message boxes must
+    // not run inside the drag, which still holds the pointer.
+    connect(ListBox2, &ThemeFileListBox::dragDropped, this, &TForm1::ListBox2DragDrop, Qt::QueuedConnection);
     connect(Contents1, &QAction::triggered, this, &TForm1::Contents1Click);
     connect(Rename1, &QAction::triggered, this, &TForm1::Rename1Click);
     connect(ListBox1, &SortedListBox::mouseDown, this, &TForm1::ListBox1MouseDown);
