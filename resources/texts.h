@@ -25,6 +25,10 @@ inline constexpr char StreamReadError[] = "ストリームからの読み込み�
 inline constexpr char StreamWriteError[] = "ストリームへの書き込みエラー";
 inline constexpr char InvalidBitmap[] = "ビットマップイメージが不正です";
 inline constexpr char JpegError[] = "JPEG エラー #%1";
+// Pictures refused before they are decoded: too large to hold, unknown kind
+inline constexpr char PictureTooLarge[] = "画像が大きすぎて表示できません (%1 × %2)";
+inline constexpr char PictureFileTooLarge[] = "ファイル %1 は大きすぎて表示できません";
+inline constexpr char UnknownPictureExt[] = "不明な画像ファイル拡張子 (%1)";
 
 // Hints
 inline constexpr char HintAdd[] = "データファイルリストに追加します";
