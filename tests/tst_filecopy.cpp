@@ -248,7 +248,7 @@ void TestFileCopy::nonUtf8Names()
 {
     TempTree tree;
     const QByteArray source = tree.file("\xff\xfe\x81.jpg", "bytes");
-    const QByteArray destination = tree.at("\x83\x65\x83\x58\x83\x67001.jpg"); // Shift-JIS bytes
+    const QByteArray destination = tree.at("\x83\x65\x83\x58\x83\x67" "001.jpg"); // Shift-JIS bytes
     QCOMPARE(FileCopy::copyNew(source, destination), Result::Copied);
     QCOMPARE(TempTree::read(destination), QByteArray("bytes"));
 }
