@@ -7,7 +7,7 @@ PREFIX ?= /usr/local
 SANITIZE ?=
 JOBS ?= $(shell nproc)
 
-PACKAGES = g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libjpeg-dev \
+PACKAGES = g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libjpeg-dev libicu-dev \
            libgl-dev fonts-ipafont-gothic xdg-utils
 
 ifeq ($(SANITIZE),1)
