@@ -1,8 +1,99 @@
 #include "aboutbox.h"
+#include "ui_aboutbox.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace {
+
+// The layout's "ＭＳ Ｐゴシック"; fontconfig offers the IPA gothic in its place.
+QFont gothicFont(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// A label sized to its text from its designed top-left corner, so that a
+// substituted font a little wider than the designed one does not cut it.
+void fitToText(QLabel *label)
+{
+    const QSize text = label->sizeHint();
+    label->resize(qMax(label->width(), text.width()), qMax(label->height(), text.height()));
+}
+
+enum : int { ResultOk = 1, ResultCancel = 2 };
+
+} // namespace
 
 TAboutBox::TAboutBox(QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent), ui(new Ui::TAboutBox)
 {
-    setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    ui->setupUi(this);
+    Panel1 = ui->Panel1;
+    ProgramIcon = ui->ProgramIcon;
+    ProductName = ui->ProductName;
+    Version = ui->Version;
+    Copyright = ui->Copyright;
+    Comments = ui->Comments;
+    OKButton = ui->OKButton;
+
+    // A dialog border: title bar and close box, no minimise or maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(298, 213);
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    setFont(gothicFont(12));
+    ProductName->setFont(gothicFont(24));
+    QFont comments = gothicFont(16);
+    Comments->setFont(comments);
+    QPalette black = Comments->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    Comments->setPalette(black);
+    for (QLabel *label : {ProductName, Version, Copyright, Comments})
+        fitToText(label);
+
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { done(ResultOk); });
+}
+
+TAboutBox::~TAboutBox() = default;
+
+void TAboutBox::setVisible(bool visible)
+{
+    // Centred on the screen the first time. An explicit move also tells the
+    // dialog not to centre itself over its parent at later showings, so that
+    // it opens where it was last.
+    if (visible && !m_placed) {
+        m_placed = true;
+        const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            create(); // the frame's size is known once the window exists
+            const QRect area = screen->geometry();
+            const QSize outer = frameGeometry().size();
+            move(area.x() + (area.width() - outer.width()) / 2,
+                 area.y() + (area.height() - outer.height()) / 2);
+        }
+    }
+    QDialog::setVisible(visible);
+}
+
+void TAboutBox::reject()
+{
+    done(ResultCancel);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    // No cancel button: Esc does nothing here.
+    if (event->matches(QKeySequence::Cancel) || event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
