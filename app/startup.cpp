@@ -1,6 +1,8 @@
 #include "startup.h"
 #include "application.h"
 #include "forms.h"
+#include "listingprefetch.h"
+#include "paths.h"
 #include "pelmoraMain/form1.h"
 
 #include <exception>
@@ -9,6 +11,9 @@ namespace Startup {
 
 int run(int &argc, char **argv, const std::function<void(PelmoraApplication &)> &afterShow)
 {
+    // The main window lists the current directory's themes as it is created;
+    // read them meanwhile.
+    ListingPrefetch::start(Paths::join(Paths::currentDirectory(), "*.*"), FileAttr::Directory);
     PelmoraApplication app(argc, argv);
     try {
         Forms::createAll();

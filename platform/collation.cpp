@@ -71,24 +71,22 @@ uint32_t appendKey(const UCollator *collator, const QByteArray &name, std::strin
 
 } // namespace
 
-void NameCollation::sort(std::vector<QByteArray> &names) const
+std::vector<uint32_t> NameCollation::sortedOrder(const std::vector<QByteArray> &names) const
 {
     const size_t n = names.size();
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
     if (n < 2)
-        return;
+        return order;
     // All keys in one buffer; keys include their terminating zero byte, so
-    // strcmp orders them as ucol_strcoll would.
+    // strcmp orders them as the collator would.
     std::string keys;
     std::vector<size_t> offsets;
-    offsets.reserve(n + 1);
+    offsets.reserve(n);
     for (const QByteArray &name : names) {
         offsets.push_back(keys.size());
         appendKey(m_collator, name, keys);
     }
-    offsets.push_back(keys.size());
-
-    std::vector<uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
     const char *base = keys.data();
     std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
         const int c = std::strcmp(base + offsets[x], base + offsets[y]);
@@ -96,24 +94,11 @@ void NameCollation::sort(std::vector<QByteArray> &names) const
             return c < 0;
         return names[x] < names[y];
     });
-    std::string().swap(keys);
-    std::vector<size_t>().swap(offsets);
+    return order;
+}
 
-    // Apply the permutation in place, one cycle at a time.
-    for (size_t start = 0; start < n; ++start) {
-        if (order[start] == start)
-            continue;
-        QByteArray held = std::move(names[start]);
-        size_t at = start;
-        for (;;) {
-            const size_t from = order[at];
-            order[at] = uint32_t(at);
-            if (from == start) {
-                names[at] = std::move(held);
-                break;
-            }
-            names[at] = std::move(names[from]);
-            at = from;
-        }
-    }
+void NameCollation::sort(std::vector<QByteArray> &names) const
+{
+    std::vector<uint32_t> order = sortedOrder(names);
+    permute(names, order);
 }

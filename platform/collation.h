@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <cstdint>
 #include <vector>
 
 struct UCollator;
@@ -28,6 +29,11 @@ public:
 
     // Sorts names in this order, with one precomputed key per name.
     void sort(std::vector<QByteArray> &names) const;
+    // The positions of the names in sorted order (names unchanged).
+    std::vector<uint32_t> sortedOrder(const std::vector<QByteArray> &names) const;
+    // Moves each items[order[i]] to items[i], in place; order is used up.
+    template<typename T>
+    static void permute(std::vector<T> &items, std::vector<uint32_t> &order);
 
     // The shared instance (a collator is costly to set up).
     static const NameCollation &instance();
@@ -35,3 +41,26 @@ public:
 private:
     UCollator *m_collator = nullptr;
 };
+
+template<typename T>
+void NameCollation::permute(std::vector<T> &items, std::vector<uint32_t> &order)
+{
+    // One cycle at a time, so no second copy of the items is needed.
+    const size_t n = items.size();
+    for (size_t start = 0; start < n; ++start) {
+        if (order[start] == start)
+            continue;
+        T held = std::move(items[start]);
+        size_t at = start;
+        for (;;) {
+            const size_t from = order[at];
+            order[at] = uint32_t(at);
+            if (from == start) {
+                items[at] = std::move(held);
+                break;
+            }
+            items[at] = std::move(items[from]);
+            at = from;
+        }
+    }
+}

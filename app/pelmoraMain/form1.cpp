@@ -4,6 +4,7 @@
 #include "application.h"
 #include "busycursor.h"
 #include "findfile.h"
+#include "listingprefetch.h"
 #include "messageboxes.h"
 #include "numberedname.h"
 #include "paths.h"
@@ -289,10 +290,17 @@ void TForm1::RefreshThemeList()
     ListBox1->Clear();
     ListBox2->Clear();
     ThemeName.clear();
-    // One entry at a time into the sorted list; the view repaints once when
-    // control returns to the event loop.
+    const QByteArray pattern = Paths::join(BaseFolder, "*.*");
     std::vector<QByteArray> themes;
-    FindFile::forEach(Paths::join(BaseFolder, "*.*"), std::uint32_t(SearchAttr), [&](const DirEntry &entry) {
+    // At start-up the base folder has been read, and sorted, while the windows were built.
+    if (std::optional<std::vector<DirEntry>> prefetched = ListingPrefetch::take(pattern, std::uint32_t(SearchAttr))) {
+        for (const DirEntry &entry : *prefetched)
+            if (AcceptEntry(entry))
+                themes.push_back(entry.name);
+        ListBox1->AssignSorted(std::move(themes));
+        return;
+    }
+    FindFile::forEach(pattern, std::uint32_t(SearchAttr), [&](const DirEntry &entry) {
         if (AcceptEntry(entry))
             themes.push_back(entry.name);
     });

@@ -56,6 +56,11 @@ int SortedNameModel::add(const QByteArray &name)
 void SortedNameModel::assign(std::vector<QByteArray> names)
 {
     NameCollation::instance().sort(names);
+    assignSorted(std::move(names));
+}
+
+void SortedNameModel::assignSorted(std::vector<QByteArray> names)
+{
     beginResetModel();
     m_names = std::move(names);
     endResetModel();

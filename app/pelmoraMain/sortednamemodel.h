@@ -21,6 +21,8 @@ public:
     int add(const QByteArray &name);
     // Replaces every entry by the given names, sorted once, in one reset.
     void assign(std::vector<QByteArray> names);
+    // The same for names already in this order.
+    void assignSorted(std::vector<QByteArray> names);
 
     int count() const { return int(m_names.size()); }
     const QByteArray &nameAt(int row) const { return m_names[size_t(row)]; }
