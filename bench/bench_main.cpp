@@ -10,6 +10,18 @@
 #include "pelmoraMain/form1.h"
 #include "pelmoraMain/sortedlistbox.h"
 #include "pelmoraMain/sourcelistbox.h"
+#include "pelmoraMain/themefilelistbox.h"
+#include "imageform/form2.h"
+#include "newfolder/newfolderdlg.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <jpeglib.h>
+#include <csetjmp>
+#include <cstdio>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -181,10 +193,212 @@ void startUp(int themes, int rounds)
     report("start-up in a base folder of 10000 themes", {median(p), median(b)}, 1.5);
 }
 
+// Selects the theme of that name as the user would.
+void selectTheme(const QByteArray &name)
+{
+    Form1->ListBox1->SetItemIndex(Form1->ListBox1->IndexOfExact(name));
+    Form1->ListBox1Click();
+}
+
+void addFiles(int files, size_t bytes, int rounds)
+{
+    Scratch scratch("add");
+    const QByteArray source = scratch.path() + "/card";
+    makeFiles(source, files, "IMG_", ".JPG", bytes);
+    const QByteArray base = scratch.path() + "/base";
+    ::mkdir(base.constData(), 0755);
+    const QByteArray copies = scratch.path() + "/copies";
+    Program program(base);
+    Form1->Edit2->setText(QString::fromUtf8(source));
+    char enter = 13;
+    Form1->Edit1KeyPress(Form1->Edit2, enter);
+    Form1->ListBox3->selectAll();
+
+    std::vector<std::string> cp = {"cp", "-n"};
+    for (int i = 0; i < files; ++i)
+        cp.push_back((source + "/IMG_" + QByteArray::number(i) + ".JPG").toStdString());
+    cp.push_back(copies.toStdString());
+
+    int copied = 0;
+    const Pair medians = alternate(rounds, [&] {
+        // An empty theme and an empty folder for every run, the caches settled.
+        removeTree(base + "/Theme");
+        removeTree(copies);
+        ::mkdir((base + "/Theme").constData(), 0755);
+        ::mkdir(copies.constData(), 0755);
+        Form1->RefreshThemeList();
+        selectTheme("Theme");
+        ::sync();
+    }, [&] {
+        Form1->SpeedButton2Click();
+        copied = Form1->ListBox2->Count();
+    }, [&] { runProcess(cp); });
+    if (copied != files)
+        std::printf("  ! Add made %d of %d copies\n", copied, files);
+    report("Add 200 files of 5 MB", medians, 1.1);
+}
+
+void renameTheme(int pictures, int rounds)
+{
+    Scratch scratch("rename");
+    const QByteArray base = scratch.path();
+    makeFiles(base + "/Trip", pictures, "Trip", ".jpg", 100);
+    Program program(base);
+    // Each run renames the theme to the other name, its pictures renumbered.
+    QByteArray names[2] = {"Trip", "Journey"};
+    int current = 0;
+    auto renameByDialog = [&] {
+        QTimer::singleShot(0, NewFolderDlg, [] { NewFolderDlg->OKBtn->click(); });
+        Form1->Rename1Click();
+        current = 1 - current;
+    };
+    std::vector<double> p, b;
+    for (int r = -1; r < rounds; ++r) {
+        Form1->RefreshThemeList();
+        selectTheme(names[current]);
+        NewFolderDlg->FolderName = names[1 - current]; // the name given, shown in place of the old one
+        // The program's rename, timed from the command to the refreshed lists.
+        const double tp = secondsOf(renameByDialog);
+        // The baseline: the same folder move and file renames, in a plain loop.
+        const QByteArray from = names[current], to = names[1 - current];
+        const double tb = secondsOf([&] {
+            ::renameat2(AT_FDCWD, (base + "/" + from).constData(), AT_FDCWD, (base + "/" + to).constData(), RENAME_NOREPLACE);
+            const int dir = ::open((base + "/" + to).constData(), O_RDONLY | O_DIRECTORY);
+            for (int i = 1; i <= pictures; ++i) {
+                const QByteArray serial = QByteArray::number(i).rightJustified(3, '0');
+                ::renameat2(dir, (from + serial + ".jpg").constData(), dir, (to + serial + ".jpg").constData(), RENAME_NOREPLACE);
+            }
+            ::close(dir);
+        });
+        current = 1 - current;
+        if (r >= 0) {
+            p.push_back(tp);
+            b.push_back(tb);
+        }
+    }
+    Form1->RefreshThemeList();
+    selectTheme(names[current]);
+    if (Form1->ListBox2->Count() != pictures)
+        std::printf("  ! the renamed theme lists %d of %d pictures\n", Form1->ListBox2->Count(), pictures);
+    report("rename a theme of 5000 pictures", {median(p), median(b)}, 1.5);
+}
+
+struct JpegFailure
+{
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+// libjpeg alone: the file read and decoded with the preview's options.
+bool libjpegDecode(const QByteArray &path)
+{
+    FILE *file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return false;
+    std::vector<unsigned char> data;
+    unsigned char buffer[1 << 16];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        data.insert(data.end(), buffer, buffer + n);
+    std::fclose(file);
+
+    jpeg_decompress_struct cinfo;
+    JpegFailure failure;
+    cinfo.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JpegFailure *>(c->err)->jump, 1); };
+    std::vector<unsigned char> pixels;
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    cinfo.do_block_smoothing = TRUE;
+    cinfo.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&cinfo);
+    const size_t stride = size_t(cinfo.output_width) * 4;
+    pixels.resize(stride * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+QByteArray readWhole(const QByteArray &path)
+{
+    QByteArray data;
+    FILE *file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return data;
+    std::fseek(file, 0, SEEK_END);
+    data.resize(std::ftell(file));
+    std::fseek(file, 0, SEEK_SET);
+    if (std::fread(data.data(), 1, size_t(data.size()), file) != size_t(data.size()))
+        data.clear();
+    std::fclose(file);
+    return data;
+}
+
+// A photograph-like test picture: smooth gradients with fine detail.
+QImage testPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const unsigned noise = (unsigned(x) * 2654435761u ^ unsigned(y) * 40503u) >> 27;
+            line[x] = qRgb((x * 255 / width + int(noise)) & 255, (y * 255 / height) & 255, ((x + y) / 16 + int(noise)) & 255);
+        }
+    }
+    return image;
+}
+
+void previewPicture(const char *name, const char *file, int rounds, double goal)
+{
+    Scratch scratch("preview");
+    const QByteArray theme = scratch.path() + "/Photo";
+    ::mkdir(theme.constData(), 0755);
+    const QByteArray path = theme + "/" + file;
+    const QImage picture = testPicture(6000, 4000);
+    if (QByteArray(file).endsWith(".jpg"))
+        picture.save(QString::fromUtf8(path), "JPEG", 90);
+    else
+        picture.convertToFormat(QImage::Format_RGB888).save(QString::fromUtf8(path), "BMP");
+    const bool jpeg = QByteArray(file).endsWith(".jpg");
+    Program program(scratch.path());
+    selectTheme("Photo");
+    Form1->ListBox2->SetItemIndex(0);
+    bool shown = false;
+    const Pair medians = alternate(rounds, [] { Form2->hide(); }, [&] {
+        Form1->ListBox2DblClick();
+        Form2->grab(); // the first full draw, decoding included
+        shown = Form2->isVisible();
+    }, [&] {
+        if (jpeg)
+            libjpegDecode(path);
+        else
+            readWhole(path);
+    });
+    if (!shown)
+        std::printf("  ! the preview did not show\n");
+    report(name, medians, goal);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // The offscreen platform's notices ("does not support raise()") are not results.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type >= QtCriticalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     PelmoraApplication app(argc, argv);
     g_binDir = QCoreApplication::applicationDirPath().toStdString();
     std::set<std::string> only;
@@ -201,6 +415,14 @@ int main(int argc, char **argv)
         listThemes(10000, 9);
     if (wanted("startup"))
         startUp(10000, 9);
+    if (wanted("add"))
+        addFiles(200, 5 << 20, 5);
+    if (wanted("rename"))
+        renameTheme(5000, 7);
+    if (wanted("jpeg"))
+        previewPicture("preview a 6000x4000 JPEG", "photo.jpg", 7, 1.15);
+    if (wanted("bmp"))
+        previewPicture("preview a 6000x4000 24-bit BMP", "photo.bmp", 7, 3.0);
     std::printf("%s\n", allGoalsMet() ? "all goals met" : "some goals MISSED (see above)");
     return 0;
 }
