@@ -352,6 +352,8 @@ std::optional<QByteArray> TForm1::runFolderChooser()
     dialog.setOption(QFileDialog::ReadOnly, true); // no folder creation
     dialog.setFileMode(QFileDialog::Directory);    // files shown greyed
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(Texts::Ok));
+    dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8(Texts::Cancel));
     const bool accepted = dialog.exec() == QDialog::Accepted;
     start = dialog.directory().absolutePath();
     if (!accepted || dialog.selectedFiles().isEmpty())
