@@ -61,6 +61,23 @@ QString longHint(const QString &hint)
     return bar < 0 ? hint : hint.mid(bar + 1);
 }
 
+// Runs a command started by a control and shows an error that ends it in the
+// error box, as the application's handler does. The error is caught here, before
+// it leaves the handler: on its way through the toolkit's event delivery it would
+// skip the toolkit's own clean-up (the copy of a mouse event is never freed, the
+// pressed button is never released), which the toolkit does not allow for.
+template<typename... Args>
+auto command(TForm1 *form, void (TForm1::*handler)(Args...))
+{
+    return [form, handler](Args... args) {
+        try {
+            (form->*handler)(args...);
+        } catch (const std::exception &error) {
+            PelmoraApplication::handleException(error);
+        }
+    };
+}
+
 // The last folder the chooser showed; the process's current directory never moves.
 QString &lastBrowsedFolder()
 {
@@ -143,28 +160,28 @@ TForm1::~TForm1() = default;
 
 void TForm1::wireHandlers()
 {
-    // Every handler runs through the application's dispatch, which shows an
-    // error that ends it in the error box.
-    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
-    connect(N2, &QAction::triggered, this, &TForm1::N2Click);
-    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
-    connect(ListBox1, &SortedListBox::userSelected, this, &TForm1::ListBox1Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
-    connect(A1, &QAction::triggered, this, &TForm1::A1Click);
-    connect(B1, &QAction::triggered, this, &TForm1::B1Click);
-    connect(ListBox2, &QAbstractItemView::doubleClicked, this, &TForm1::ListBox2DblClick);
-    connect(ListBox3, &QAbstractItemView::doubleClicked, this, &TForm1::ListBox3DblClick);
+    // Every handler runs as a command: an error that ends it is shown in the
+    // error box.
+    connect(Exit1, &QAction::triggered, this, command(this, &TForm1::Exit1Click));
+    connect(N2, &QAction::triggered, this, command(this, &TForm1::N2Click));
+    connect(N4, &QAction::triggered, this, command(this, &TForm1::N4Click));
+    connect(SpeedButton1, &QToolButton::clicked, this, command(this, &TForm1::SpeedButton1Click));
+    connect(ListBox1, &SortedListBox::userSelected, this, command(this, &TForm1::ListBox1Click));
+    connect(SpeedButton2, &QToolButton::clicked, this, command(this, &TForm1::SpeedButton2Click));
+    connect(A1, &QAction::triggered, this, command(this, &TForm1::A1Click));
+    connect(B1, &QAction::triggered, this, command(this, &TForm1::B1Click));
+    connect(ListBox2, &QAbstractItemView::doubleClicked, this, command(this, &TForm1::ListBox2DblClick));
+    connect(ListBox3, &QAbstractItemView::doubleClicked, this, command(this, &TForm1::ListBox3DblClick));
     connect(ListBox2, &ThemeFileListBox::dragOver, this, [this](QObject *source, bool &accept) {
         accept = ListBox2DragOver(source);
     });
     // Add runs once the drop has finished: its copies and message boxes must
     // not run inside the drag, which still holds the pointer.
-    connect(ListBox2, &ThemeFileListBox::dragDropped, this, &TForm1::ListBox2DragDrop, Qt::QueuedConnection);
-    connect(Contents1, &QAction::triggered, this, &TForm1::Contents1Click);
-    connect(Rename1, &QAction::triggered, this, &TForm1::Rename1Click);
-    connect(ListBox1, &SortedListBox::mouseDown, this, &TForm1::ListBox1MouseDown);
-    connect(Rename2, &QAction::triggered, this, &TForm1::Rename2Click);
+    connect(ListBox2, &ThemeFileListBox::dragDropped, this, command(this, &TForm1::ListBox2DragDrop), Qt::QueuedConnection);
+    connect(Contents1, &QAction::triggered, this, command(this, &TForm1::Contents1Click));
+    connect(Rename1, &QAction::triggered, this, command(this, &TForm1::Rename1Click));
+    connect(ListBox1, &SortedListBox::mouseDown, this, command(this, &TForm1::ListBox1MouseDown));
+    connect(Rename2, &QAction::triggered, this, command(this, &TForm1::Rename2Click));
     connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
         if (PopupAutoPopup)
             PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(position));
@@ -179,7 +196,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         auto *keyEvent = static_cast<QKeyEvent *>(event);
         if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) {
             char key = 13;
-            Edit1KeyPress(watched, key);
+            try {
+                Edit1KeyPress(watched, key);
+            } catch (const std::exception &error) {
+                PelmoraApplication::handleException(error);
+            }
             return key == 0;
         }
     }
