@@ -15,6 +15,7 @@ namespace {
 
 std::atomic<std::int64_t> failAfterBytes{-1};
 std::atomic<bool> kernelCopyEnabled{true};
+std::function<void(const QByteArray &, const QByteArray &)> beforeCopy;
 
 constexpr size_t KernelChunk = size_t(1) << 30;
 constexpr size_t BufferSize = size_t(1) << 20;
@@ -133,6 +134,8 @@ Result copyNew(const QByteArray &source, const QByteArray &destination, int *err
             *errorCode = error;
         return error == EEXIST ? Result::DestinationTaken : Result::Failed;
     };
+    if (beforeCopy)
+        beforeCopy(source, destination);
 
     // O_NONBLOCK: a name swapped for a FIFO since it was listed must not hang
     // the program; it is refused below as not a plain file.
@@ -190,6 +193,11 @@ void setFailAfterBytes(std::int64_t bytes)
 void setKernelCopyEnabled(bool enabled)
 {
     kernelCopyEnabled = enabled;
+}
+
+void setBeforeCopy(std::function<void(const QByteArray &, const QByteArray &)> hook)
+{
+    beforeCopy = std::move(hook);
 }
 
 } // namespace Faults

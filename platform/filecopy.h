@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 
 // Copying a file to a name that must not exist yet. The destination is
 // created exclusively, so an existing file is never replaced, not even one
@@ -25,6 +26,10 @@ namespace Faults {
 void setFailAfterBytes(std::int64_t bytes);
 // Turns the in-kernel copy (copy_file_range) off, so the read/write path runs.
 void setKernelCopyEnabled(bool enabled);
+// Called at the start of every copy with its source and destination, before
+// either is opened: stands for another program acting at that moment (taking
+// the destination's name, removing a folder). An empty function turns it off.
+void setBeforeCopy(std::function<void(const QByteArray &source, const QByteArray &destination)> hook);
 } // namespace Faults
 
 } // namespace FileCopy
