@@ -107,6 +107,7 @@ private slots:
     void truncatedPixelData_data();
     void truncatedPixelData();
     void readsFromFile();
+    void largePictureOutlivesItsReader();
 };
 
 void TestBmp::variants_data()
@@ -374,6 +375,34 @@ void TestBmp::readsFromFile()
     QCOMPARE(fromFile, fromMemory);
     QCOMPARE(fromFile.pixel(0, 0), qRgb(3, 2, 1));
     QCOMPARE(fromFile.pixel(2, 0), K);
+}
+
+// A picture large enough for memory mapped on its own: every row in place,
+// and the pixels stay valid in copies after the decoded image is gone.
+void TestBmp::largePictureOutlivesItsReader()
+{
+    BmpSpec s;
+    s.width = 1500; s.height = 1000;
+    const int rowBytes = (s.width * 3 + 3) / 4 * 4;
+    s.pixels.resize(qsizetype(rowBytes) * s.height);
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                s.pixels[qsizetype(y) * rowBytes + 3 * x + c] = char((x + 7 * y + 50 * c) & 0xFF);
+    QImage kept;
+    {
+        const QImage image = Bmp::read(makeBmp(s));
+        kept = image;
+    }
+    QCOMPARE(kept.size(), QSize(1500, 1000));
+    for (const QPoint p : {QPoint(0, 0), QPoint(1499, 0), QPoint(0, 999), QPoint(1499, 999), QPoint(700, 321)}) {
+        const int fileRow = 999 - p.y();
+        const int v = p.x() + 7 * fileRow;
+        QCOMPARE(kept.pixel(p), qRgb((v + 100) & 0xFF, (v + 50) & 0xFF, v & 0xFF));
+    }
+    const QImage copy = kept.copy();
+    kept = QImage();
+    QCOMPARE(copy.pixel(700, 321), qRgb((700 + 7 * 678 + 100) & 0xFF, (700 + 7 * 678 + 50) & 0xFF, (700 + 7 * 678) & 0xFF));
 }
 
 QTEST_GUILESS_MAIN(TestBmp)

@@ -185,6 +185,8 @@ void TestJpeg::colourMatchesLibjpeg_data()
     QTest::newRow("baseline") << makeJpeg(Kind::Colour);
     QTest::newRow("progressive") << makeJpeg(Kind::Progressive);
     QTest::newRow("low quality") << makeJpeg(Kind::Colour, 33, 70, 20);
+    // Large enough for the picture memory mapped on its own.
+    QTest::newRow("large") << makeJpeg(Kind::Colour, 1500, 1000);
 }
 
 void TestJpeg::colourMatchesLibjpeg()

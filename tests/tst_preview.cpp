@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 

@@ -1,6 +1,7 @@
 #include "bmpreader.h"
 #include "bytesource.h"
 #include "picturelimits.h"
+#include "picturememory.h"
 #include "platformerror.h"
 
 #include <QList>
@@ -383,9 +384,7 @@ namespace Bmp {
 QImage read(ByteSource &source)
 {
     const Layout layout = readLayout(source);
-    QImage image(int(layout.width), int(layout.height), formatFor(layout));
-    if (image.isNull())
-        throw std::bad_alloc();
+    QImage image = PictureMemory::allocate(int(layout.width), int(layout.height), formatFor(layout));
     if (image.format() == QImage::Format_Indexed8)
         image.setColorTable(layout.colours);
     if (layout.compression == BiRle8 || layout.compression == BiRle4)

@@ -1,4 +1,5 @@
 #include "bytesource.h"
+#include "picturememory.h"
 #include "platformerror.h"
 
 #include <cerrno>
@@ -66,6 +67,7 @@ QByteArray FileSource::readAll()
     data.resize(m_size);
     if (data.size() != m_size)
         throw std::bad_alloc();
+    PictureMemory::preferHugePages(data.data(), size_t(m_size));
     const qint64 count = read(0, data.data(), m_size);
     data.truncate(count);
     return data;

@@ -1,5 +1,6 @@
 #include "jpegdecoder.h"
 #include "picturelimits.h"
+#include "picturememory.h"
 #include "platformerror.h"
 
 #include <QList>
@@ -177,10 +178,8 @@ QImage decode(const uchar *data, size_t size, bool palette)
     const bool indexed = cinfo.quantize_colors;
     if (!PictureLimits::fits(cinfo.output_width, cinfo.output_height))
         throw PictureLimits::tooLarge(cinfo.output_width, cinfo.output_height);
-    QImage image(int(cinfo.output_width), int(cinfo.output_height),
-                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
-    if (image.isNull())
-        throw std::bad_alloc();
+    QImage image = PictureMemory::allocate(int(cinfo.output_width), int(cinfo.output_height),
+                                           indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
 
     // libjpeg writes every row straight into the image.
     std::vector<JSAMPROW> rows(cinfo.output_height);
