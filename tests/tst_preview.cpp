@@ -4,6 +4,7 @@
 #include "imageform/imagecontrol.h"
 #include "imageform/jpegdecoder.h"
 #include "imageform/picturelimits.h"
+#include "imageform/picturememory.h"
 #include "messageboxes.h"
 #include "pelmoraMain/form1.h"
 #include "pelmoraMain/sortedlistbox.h"
@@ -125,6 +126,7 @@ private slots:
     void failedLoadKeepsPreviewHidden_data();
     void failedLoadKeepsPreviewHidden();
     void noSelectedEntry();
+    void firstDrawErrorShownOnce_data();
     void firstDrawErrorShownOnce();
 
 private:
@@ -177,6 +179,7 @@ void TestPreview::init()
 
 void TestPreview::cleanup()
 {
+    PictureMemory::setLimitForTests(0);
     Forms::destroyAll();
     messages.reset();
     cwd.reset();
@@ -415,6 +418,8 @@ void TestPreview::failedLoadKeepsPreviewHidden_data()
     QTest::newRow("deleted") << QByteArray("gone.jpg") << QString();
     QTest::newRow("now a folder") << QByteArray("folder.jpg") << QString();
     QTest::newRow("now a pipe") << QByteArray("pipe.jpg") << QString();
+    // The picture's memory cannot be had.
+    QTest::newRow("memory runs out") << QByteArray("c.bmp") << QStringLiteral("メモリが不足しています");
 }
 
 void TestPreview::failedLoadKeepsPreviewHidden()
@@ -437,7 +442,10 @@ void TestPreview::failedLoadKeepsPreviewHidden()
     QVERIFY(Form2->isVisible());
     const QImage before = Form2->Image1->picture().image();
 
+    if (entry == "c.bmp")
+        PictureMemory::setLimitForTests(100);
     doubleClick(Form1->ListBox3, entry);
+    PictureMemory::setLimitForTests(0);
     QCOMPARE(messages->texts(), QStringList{MessageBoxes::withFullStop(message)});
     QCOMPARE(messages->requests.first().kind, MessageBoxes::Kind::Error);
     QVERIFY(!Form2->isVisible());
@@ -462,19 +470,35 @@ void TestPreview::noSelectedEntry()
     QVERIFY(!Form2->isVisible());
 }
 
-// A JPEG whose header reads but whose data fails: the preview shows, and the
-// error appears once, after the first draw.
+// A JPEG whose header reads but whose decoding fails: the preview shows, and
+// the error appears once, after the first draw.
+void TestPreview::firstDrawErrorShownOnce_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<qsizetype>("memoryLimit");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("CMYK") << QByteArray("cmyk.jpg") << qsizetype(0)
+                          << PlatformError::jpeg(JERR_CONVERSION_NOTIMPL).message();
+    QTest::newRow("memory runs out") << QByteArray("a.JPG") << qsizetype(100)
+                                     << QStringLiteral("メモリが不足しています");
+}
+
 void TestPreview::firstDrawErrorShownOnce()
 {
-    doubleClick(Form1->ListBox3, "cmyk.jpg");
+    QFETCH(QByteArray, entry);
+    QFETCH(qsizetype, memoryLimit);
+    QFETCH(QString, message);
+
+    PictureMemory::setLimitForTests(memoryLimit);
+    doubleClick(Form1->ListBox3, entry);
     QVERIFY(Form2->isVisible());
-    QCOMPARE(Form2->Image1->size(), QSize(24, 24));
+    QVERIFY(messages->requests.isEmpty());
     Form2->Image1->grab();
-    QTRY_COMPARE(messages->texts(), QStringList{MessageBoxes::withFullStop(
-                                        PlatformError::jpeg(JERR_CONVERSION_NOTIMPL).message())});
+    QTRY_COMPARE(messages->texts(), QStringList{MessageBoxes::withFullStop(message)});
     Form2->Image1->grab();
     Form2->Image1->repaint();
     QCoreApplication::processEvents();
+    PictureMemory::setLimitForTests(0);
     QCOMPARE(messages->requests.size(), 1);
     QVERIFY(Form2->isVisible());
 }

@@ -11,6 +11,8 @@ namespace {
 constexpr qsizetype MappedFrom = qsizetype(4) << 20;
 constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
 
+qsizetype limitForTests = 0;
+
 struct Mapping
 {
     void *start;
@@ -34,6 +36,8 @@ QImage allocate(int width, int height, QImage::Format format)
     const int depth = QImage::toPixelFormat(format).bitsPerPixel();
     const qsizetype bytesPerLine = ((qsizetype(width) * depth + 31) / 32) * 4;
     const qsizetype bytes = bytesPerLine * height;
+    if (limitForTests > 0 && bytes > limitForTests)
+        throw std::bad_alloc();
     if (bytes < MappedFrom) {
         QImage image(width, height, format);
         if (image.isNull())
@@ -64,6 +68,11 @@ QImage allocate(int width, int height, QImage::Format format)
         throw std::bad_alloc();
     }
     return image;
+}
+
+void setLimitForTests(qsizetype bytes)
+{
+    limitForTests = bytes;
 }
 
 void preferHugePages(void *start, size_t length)

@@ -12,6 +12,10 @@ namespace PictureMemory {
 // some machines. Throws std::bad_alloc when the memory cannot be had.
 QImage allocate(int width, int height, QImage::Format format);
 
+// Test seam: while greater than 0, a picture needing more bytes than this is
+// refused as if memory had run out.
+void setLimitForTests(qsizetype bytes);
+
 // Advises the system to back the whole 2 MiB pages inside a large block of
 // memory the program is about to fill (a file read whole) with huge pages:
 // far fewer page faults on its first writing. Only a hint.
