@@ -40,7 +40,7 @@ TForm2::TForm2(QWidget *parent)
     setHorzRange(0);
     setVertRange(0);
 
-    // Positioned as designed, never centred.
+    // Its first place on the screen; never centred.
     move(192, 107);
     resize(862, 613);
 

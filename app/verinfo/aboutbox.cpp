@@ -17,8 +17,8 @@ QFont gothicFont(int pixelSize)
     return font;
 }
 
-// A label sized to its text from its designed top-left corner, so that a
-// substituted font a little wider than the designed one does not cut it.
+// A label sized to its text from its top-left corner in the layout, so that a
+// substituted font a little wider than the layout's does not cut it.
 void fitToText(QLabel *label)
 {
     const QSize text = label->sizeHint();
