@@ -2,6 +2,7 @@
 #include "imageform/picture.h"
 #include "imageform/picturelimits.h"
 #include "platformerror.h"
+#include "testpictures.h"
 
 #include <QTest>
 
@@ -18,44 +19,15 @@
 
 namespace {
 
-enum class Kind { Colour, Gray, Progressive, Cmyk };
+using Kind = TestPictures::JpegKind;
+
+QByteArray makeJpeg(Kind kind, int width = 67, int height = 45, int quality = 90)
+{
+    return TestPictures::jpeg(kind, width, height, quality);
+}
 
 // A picture with gradients and edges, of a size that is no multiple of the
 // 16-pixel blocks.
-QByteArray makeJpeg(Kind kind, int width = 67, int height = 45, int quality = 90)
-{
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = kind == Kind::Gray ? 1 : kind == Kind::Cmyk ? 4 : 3;
-    cinfo.in_color_space = kind == Kind::Gray ? JCS_GRAYSCALE : kind == Kind::Cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    if (kind == Kind::Progressive)
-        jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(size_t(width) * size_t(cinfo.input_components));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < cinfo.input_components; ++c)
-                row[size_t(x * cinfo.input_components + c)] = static_cast<unsigned char>(
-                    c == 0 ? x * 255 / width : c == 1 ? y * 255 / height : ((x / 8 + y / 8) % 2) * 200 + c);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray data(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    std::free(buffer);
-    return data;
-}
 
 struct Reference
 {

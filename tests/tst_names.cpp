@@ -14,6 +14,7 @@
 #include "pelmoraMain/sortedlistbox.h"
 #include "pelmoraMain/sourcelistbox.h"
 #include "pelmoraMain/themefilelistbox.h"
+#include "testpictures.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -31,35 +32,9 @@ using namespace Filing;
 
 namespace {
 
-void put32(QByteArray &b, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
-// A 24-bit bitmap of one colour.
 QByteArray bmpFile(int width, int height, QRgb colour)
 {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    QByteArray b("BM");
-    put32(b, quint32(54 + rowBytes * height));
-    put32(b, 0);
-    put32(b, 54);
-    put32(b, 40);
-    put32(b, quint32(width));
-    put32(b, quint32(height));
-    put32(b, 1 | (24 << 16));
-    for (int i = 0; i < 6; ++i)
-        put32(b, 0);
-    QByteArray row(rowBytes, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[3 * x] = char(qBlue(colour));
-        row[3 * x + 1] = char(qGreen(colour));
-        row[3 * x + 2] = char(qRed(colour));
-    }
-    for (int y = 0; y < height; ++y)
-        b += row;
-    return b;
+    return TestPictures::bmp24(width, height, colour);
 }
 
 Names itemsOf(const SortedListBox *list)

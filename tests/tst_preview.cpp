@@ -11,6 +11,7 @@
 #include "pelmoraMain/sourcelistbox.h"
 #include "pelmoraMain/themefilelistbox.h"
 #include "platformerror.h"
+#include "testpictures.h"
 #include "testsupport.h"
 #include "texts.h"
 
@@ -29,68 +30,15 @@
 
 namespace {
 
-void put32(QByteArray &b, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
 
-// A 24-bit bitmap of one colour.
 QByteArray bmpFile(int width, int height, QRgb colour)
 {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    QByteArray b("BM");
-    put32(b, quint32(54 + rowBytes * height));
-    put32(b, 0);
-    put32(b, 54);
-    put32(b, 40);
-    put32(b, quint32(width));
-    put32(b, quint32(height));
-    put32(b, 1 | (24 << 16));
-    for (int i = 0; i < 6; ++i)
-        put32(b, 0);
-    QByteArray row(rowBytes, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[3 * x] = char(qBlue(colour));
-        row[3 * x + 1] = char(qGreen(colour));
-        row[3 * x + 2] = char(qRed(colour));
-    }
-    for (int y = 0; y < height; ++y)
-        b += row;
-    return b;
+    return TestPictures::bmp24(width, height, colour);
 }
 
-// A JPEG written by libjpeg: RGB gradients, or CMYK (which libjpeg cannot
-// turn into RGB: its header reads, its decoding fails).
 QByteArray jpegFile(int width, int height, bool cmyk = false)
 {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = cmyk ? 4 : 3;
-    cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(size_t(width * cinfo.input_components));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < cinfo.input_components; ++c)
-                row[size_t(x * cinfo.input_components + c)] =
-                    static_cast<unsigned char>(c == 0 ? x * 255 / width : c == 1 ? cinfo.next_scanline * 255 / height : 90);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray data(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    std::free(buffer);
-    return data;
+    return TestPictures::jpeg(cmyk ? TestPictures::JpegKind::Cmyk : TestPictures::JpegKind::Colour, width, height);
 }
 
 int indexOf(const SortedListBox *list, const QByteArray &name)

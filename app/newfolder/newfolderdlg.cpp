@@ -1,24 +1,11 @@
 #include "newfolderdlg.h"
 #include "ui_newfolder.h"
+#include "designfont.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
-
-namespace {
-
-// The Japanese gothic faces of the window layout, with the IPA fonts that
-// fontconfig offers in their place.
-QFont gothicFont(const QString &family, int pixelSize)
-{
-    QFont font;
-    font.setFamilies({family, QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-} // namespace
 
 TNewFolderDlg::TNewFolderDlg(QWidget *parent)
     : QDialog(parent), ui(new Ui::TNewFolderDlg)
@@ -37,8 +24,8 @@ TNewFolderDlg::TNewFolderDlg(QWidget *parent)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
-    setFont(gothicFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
-    QFont labelFont = gothicFont(QStringLiteral("MS UI Gothic"), 21);
+    setFont(designFont(12));
+    QFont labelFont = designFont(21, QStringLiteral("MS UI Gothic"));
     labelFont.setBold(true);
     Label1->setFont(labelFont);
     Label1->adjustSize(); // the label grows with its text, as the prompt must show whole

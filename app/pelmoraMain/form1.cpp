@@ -2,6 +2,7 @@
 #include "ui_pelmoraMain.h"
 
 #include "application.h"
+#include "designfont.h"
 #include "busycursor.h"
 #include "findfile.h"
 #include "listingprefetch.h"
@@ -27,17 +28,6 @@
 #include <QUrl>
 
 namespace {
-
-QFont designFont(int pixelSize)
-{
-    // The design's "ＭＳ Ｐゴシック"; fontconfig substitutes the closest gothic
-    // (IPAPGothic) where it is missing.
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 QLineEdit *addBand(QToolBar *band, const QString &text, const char *editName)
 {

@@ -1,21 +1,12 @@
 #include "aboutbox.h"
 #include "ui_aboutbox.h"
+#include "designfont.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 
 namespace {
-
-// The layout's "ＭＳ Ｐゴシック"; fontconfig offers the IPA gothic in its place.
-QFont gothicFont(int pixelSize)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
 
 // A label sized to its text from its top-left corner in the layout, so that a
 // substituted font a little wider than the layout's does not cut it.
@@ -48,9 +39,9 @@ TAboutBox::TAboutBox(QWidget *parent)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
-    setFont(gothicFont(12));
-    ProductName->setFont(gothicFont(24));
-    QFont comments = gothicFont(16);
+    setFont(designFont(12));
+    ProductName->setFont(designFont(24));
+    QFont comments = designFont(16);
     Comments->setFont(comments);
     QPalette black = Comments->palette();
     black.setColor(QPalette::WindowText, Qt::black);
