@@ -48,6 +48,29 @@ bench: setup
 	cmake --build build-bench -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 build-bench/bench/pelmora_bench $(CASES)
 
+# Fuzzing with clang's libFuzzer: builds the targets in fuzz/ and runs each for
+# FUZZ_SECONDS on a fresh copy of the seed corpus that fuzz/make_corpus.py
+# writes. Inputs that crash, leak or hang land in build-fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD = build-fuzz
+FUZZ_PACKAGES = clang libclang-rt-14-dev libjpeg-turbo-progs python3
+FUZZ_FLAGS = -workers=1 -rss_limit_mb=2048 -timeout=10 -print_final_stats=1
+
+fuzz:
+	$(MAKE) setup PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_bmp fuzz_jpeg fuzz_numberedname
+	rm -rf $(FUZZ_BUILD)/seeds && python3 fuzz/make_corpus.py $(FUZZ_BUILD)/seeds
+	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
+	@for t in bmp jpeg numberedname; do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$t && cp -r $(FUZZ_BUILD)/seeds/$$t $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	  if [ $$t = numberedname ]; then extra=-max_len=512; else extra="-max_len=16384 -dict=fuzz/$$t.dict"; fi; \
+	  echo "== fuzz_$$t, $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t $(FUZZ_FLAGS) $$extra -max_total_time=$(FUZZ_SECONDS) \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- $(FUZZ_BUILD)/corpus/$$t || exit 1; \
+	done
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
