@@ -29,6 +29,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,29 +291,60 @@ struct JpegFailure
 };
 
 // libjpeg alone: the file read and decoded with the preview's options.
+// Fresh memory for a decoded picture or a file's bytes, as any reader needs:
+// anonymous pages with the huge-page hint, not zero-filled by us.
+class FreshMemory
+{
+public:
+    explicit FreshMemory(size_t bytes) : m_bytes(bytes)
+    {
+        void *p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        m_data = p == MAP_FAILED ? nullptr : static_cast<unsigned char *>(p);
+        if (m_data)
+            ::madvise(m_data, bytes, MADV_HUGEPAGE);
+    }
+    ~FreshMemory()
+    {
+        if (m_data)
+            ::munmap(m_data, m_bytes);
+    }
+    unsigned char *data() const { return m_data; }
+
+private:
+    unsigned char *m_data;
+    size_t m_bytes;
+};
+
+size_t fileSize(FILE *file)
+{
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    return size > 0 ? size_t(size) : 0;
+}
+
 bool libjpegDecode(const QByteArray &path)
 {
     FILE *file = std::fopen(path.constData(), "rb");
     if (!file)
         return false;
-    std::vector<unsigned char> data;
-    unsigned char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        data.insert(data.end(), buffer, buffer + n);
+    const size_t size = fileSize(file);
+    FreshMemory data(size);
+    const size_t got = std::fread(data.data(), 1, size, file);
     std::fclose(file);
+    if (got != size)
+        return false;
 
     jpeg_decompress_struct cinfo;
     JpegFailure failure;
     cinfo.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JpegFailure *>(c->err)->jump, 1); };
-    std::vector<unsigned char> pixels;
     if (setjmp(failure.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(data.size()));
+    jpeg_mem_src(&cinfo, data.data(), static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
@@ -320,7 +352,7 @@ bool libjpegDecode(const QByteArray &path)
     cinfo.out_color_space = JCS_EXT_BGRA;
     jpeg_start_decompress(&cinfo);
     const size_t stride = size_t(cinfo.output_width) * 4;
-    pixels.resize(stride * cinfo.output_height);
+    FreshMemory pixels(stride * cinfo.output_height);
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &row, 1);
@@ -330,19 +362,17 @@ bool libjpegDecode(const QByteArray &path)
     return true;
 }
 
-QByteArray readWhole(const QByteArray &path)
+// Reads a whole file into fresh memory.
+size_t readWhole(const QByteArray &path)
 {
-    QByteArray data;
     FILE *file = std::fopen(path.constData(), "rb");
     if (!file)
-        return data;
-    std::fseek(file, 0, SEEK_END);
-    data.resize(std::ftell(file));
-    std::fseek(file, 0, SEEK_SET);
-    if (std::fread(data.data(), 1, size_t(data.size()), file) != size_t(data.size()))
-        data.clear();
+        return 0;
+    const size_t size = fileSize(file);
+    FreshMemory data(size);
+    const size_t got = std::fread(data.data(), 1, size, file);
     std::fclose(file);
-    return data;
+    return got;
 }
 
 // A photograph-like test picture: smooth gradients with fine detail.
