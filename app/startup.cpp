@@ -1,8 +1,6 @@
 #include "startup.h"
 #include "application.h"
 #include "forms.h"
-#include "listingprefetch.h"
-#include "paths.h"
 #include "pelmoraMain/form1.h"
 
 #include <exception>
@@ -11,9 +9,6 @@ namespace Startup {
 
 int run(int &argc, char **argv, const std::function<void(PelmoraApplication &)> &afterShow)
 {
-    // The main window lists the current directory's themes as it is created;
-    // read them meanwhile.
-    ListingPrefetch::start(Paths::join(Paths::currentDirectory(), "*.*"), FileAttr::Directory);
     PelmoraApplication app(argc, argv);
     try {
         Forms::createAll();

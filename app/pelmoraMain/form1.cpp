@@ -5,7 +5,6 @@
 #include "designfont.h"
 #include "busycursor.h"
 #include "findfile.h"
-#include "listingprefetch.h"
 #include "messageboxes.h"
 #include "numberedname.h"
 #include "paths.h"
@@ -303,14 +302,6 @@ void TForm1::RefreshThemeList()
     ThemeName.clear();
     const QByteArray pattern = Paths::join(BaseFolder, "*.*");
     std::vector<QByteArray> themes;
-    // At start-up the base folder has been read, and sorted, while the windows were built.
-    if (std::optional<std::vector<DirEntry>> prefetched = ListingPrefetch::take(pattern, std::uint32_t(SearchAttr))) {
-        for (const DirEntry &entry : *prefetched)
-            if (AcceptEntry(entry))
-                themes.push_back(entry.name);
-        ListBox1->AssignSorted(std::move(themes));
-        return;
-    }
     FindFile::forEach(pattern, std::uint32_t(SearchAttr), [&](const DirEntry &entry) {
         if (AcceptEntry(entry))
             themes.push_back(entry.name);

@@ -57,13 +57,6 @@ void SortedListBox::Assign(std::vector<QByteArray> names)
     setUpdatesEnabled(true);
 }
 
-void SortedListBox::AssignSorted(std::vector<QByteArray> names)
-{
-    setUpdatesEnabled(false);
-    m_model->assignSorted(std::move(names));
-    setUpdatesEnabled(true);
-}
-
 int SortedListBox::Count() const
 {
     return m_model->count();

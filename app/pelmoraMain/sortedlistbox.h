@@ -18,8 +18,6 @@ public:
     int Add(const QByteArray &name);
     // The whole batch at once: sorted once, one repaint.
     void Assign(std::vector<QByteArray> names);
-    // The same for a batch already in the list's order.
-    void AssignSorted(std::vector<QByteArray> names);
     int Count() const;
     // The name of entry i; an index that names no entry throws the list-index error.
     QByteArray Item(int i) const;
