@@ -65,7 +65,7 @@ fuzz:
 	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
 	@for t in bmp jpeg numberedname; do \
 	  rm -rf $(FUZZ_BUILD)/corpus/$$t && cp -r $(FUZZ_BUILD)/seeds/$$t $(FUZZ_BUILD)/corpus/$$t || exit 1; \
-	  if [ $$t = numberedname ]; then extra=-max_len=512; else extra="-max_len=16384 -dict=fuzz/$$t.dict"; fi; \
+	  if [ $$t = numberedname ]; then extra="-max_len=512 -use_value_profile=1"; else extra="-max_len=16384 -dict=fuzz/$$t.dict"; fi; \
 	  echo "== fuzz_$$t, $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/fuzz/fuzz_$$t $(FUZZ_FLAGS) $$extra -max_total_time=$(FUZZ_SECONDS) \
 	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- $(FUZZ_BUILD)/corpus/$$t || exit 1; \

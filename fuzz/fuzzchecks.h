@@ -254,12 +254,21 @@ inline QString numberedName(const QByteArray &data)
             .arg(QString::fromLatin1(name.toHex()), QString::fromLatin1(theme.toHex()))
             .arg(serial).arg(referenceToInt32(tail).value_or(-1));
 
+    // The extension and the name without it make up the name; the picture
+    // test is an exact comparison after lower-casing A to Z.
+    const QByteArray ext = NumberedNames::ExtractFileExt(name);
+    if (NumberedNames::NameWithoutExt(name) + ext != name)
+        return QStringLiteral("name without extension + extension is not the name %1").arg(QString::fromLatin1(name.toHex()));
+    const QByteArray lower = ext.toLower();
+    if (NumberedNames::IsPictureExt(ext) != (lower == ".jpg" || lower == ".bmp"))
+        return QStringLiteral("IsPictureExt(%1) is wrong").arg(QString::fromLatin1(ext.toHex()));
+
     // Round trips: a serial taken from the input, written as a numbered name
     // with the name's own extension, reads back; so do its decimal and
     // hexadecimal texts.
     std::int32_t value = 0;
     std::memcpy(&value, name.leftJustified(4, '\0', true).constData(), 4);
-    const QByteArray extension = NumberedNames::ExtractFileExt(name);
+    const QByteArray &extension = ext;
     const QByteArray numbered = NumberedNames::NumberedName(theme, value, extension);
     if (!numbered.startsWith(theme) || !numbered.endsWith(extension))
         return QStringLiteral("NumberedName lost its theme or extension");
